@@ -1,0 +1,4 @@
+// Resource identifiers of flashwiz.
+#pragma once
+
+#define IDR_MAINFRAME 128
