@@ -115,7 +115,10 @@ int Run(const std::string& commandLine, const std::string& dir, const std::funct
   CloseHandle(process.hThread);
   DWORD waited = 0;
   HWND answered = nullptr;
-  while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+  // Windows of this process keep answering while it waits.
+  while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     waited += 50;
     if (waited > timeoutMs) {
       TerminateProcess(process.hProcess, 1);
