@@ -19,7 +19,7 @@ void CInquiryString::Set(const char* text, int vendorLength, int productLength, 
   long long total = static_cast<long long>(vendorLength) + productLength + revisionLength;
   if (total <= 0 || !text) return;
   // The caller's text may be shorter than total: stop at its NUL.
-  size_t longest = static_cast<size_t>(std::min<long long>(total, static_cast<long long>(SIZE_MAX)));
+  size_t longest = static_cast<uint64_t>(total) > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(total);
   m_strText.assign(text, strnlen(text, longest));
   size_t vendor = Clamp(vendorLength, m_strText.size());
   size_t product = Clamp(productLength, m_strText.size() - vendor);
