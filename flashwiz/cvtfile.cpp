@@ -44,16 +44,17 @@ BOOL CCvtFile::ReadPage(DWORD index, BYTE* buffer) {
 }
 
 void CCvtFile::SumBlock(const BYTE* data, DWORD length, WORD& byteSum, WORD& rotatingSum) {
-  // Locals, so the loop does not store through the references each byte.
-  unsigned sum = byteSum;
-  unsigned rotating = rotatingSum;
+  // Locals, so the loop does not store through the references each byte;
+  // 16-bit, so the rotation is a single instruction.
+  WORD sum = byteSum;
+  WORD rotating = rotatingSum;
   for (DWORD i = 0; i < length; ++i) {
-    sum += data[i];
-    rotating = ((rotating >> 1) | (rotating << 15)) & 0xFFFF;
-    rotating = (rotating + data[i]) & 0xFFFF;
+    sum = static_cast<WORD>(sum + data[i]);
+    rotating = static_cast<WORD>((rotating >> 1) | (rotating << 15));
+    rotating = static_cast<WORD>(rotating + data[i]);
   }
-  byteSum = static_cast<WORD>(sum);
-  rotatingSum = static_cast<WORD>(rotating);
+  byteSum = sum;
+  rotatingSum = rotating;
 }
 
 void CCvtFile::ScanIdentity(const BYTE* buffer) {
