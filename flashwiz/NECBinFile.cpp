@@ -35,7 +35,7 @@ WORD SumWords(const BYTE* data, DWORD length, WORD sum) {
 
 CNecBinFile::CNecBinFile(const std::string& fileName)
     : CCdBinFile(fileName, kPageCount, kPageSize), m_wRegion1Sum(0), m_wRegion2Sum(0) {
-  OpenAndLoad(fileName);
+  ReopenAndLoad(fileName);
 }
 
 BOOL CNecBinFile::ReadPage(DWORD index, BYTE* buffer) {

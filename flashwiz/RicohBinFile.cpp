@@ -13,7 +13,7 @@ const size_t kBlockLength = 30;
 }  // namespace
 
 CRicohBinFile::CRicohBinFile(const std::string& fileName) : CCdBinFile(fileName, kPageCount, kPageSize) {
-  OpenAndLoad(fileName);
+  ReopenAndLoad(fileName);
 }
 
 BOOL CRicohBinFile::ReadPage(DWORD index, BYTE* buffer) {

@@ -11,7 +11,7 @@ BOOL IsDigit(BYTE b) { return b >= '0' && b <= '9'; }
 }  // namespace
 
 CCvtFile::CCvtFile(const std::string& fileName) : CFirmwareFile(fileName), m_wByteSum(0), m_wRotatingSum(0) {
-  OpenAndLoad(fileName);
+  ReopenAndLoad(fileName);
 }
 
 void CCvtFile::Load() {

@@ -16,7 +16,7 @@ CFirmwareFile::CFirmwareFile(const std::string& fileName) : m_bValid(FALSE) {
 
 CFirmwareFile::~CFirmwareFile() { Close(); }
 
-void CFirmwareFile::OpenAndLoad(const std::string& fileName) {
+void CFirmwareFile::ReopenAndLoad(const std::string& fileName) {
   if (m_openError.m_cause != CFileException::none) return;
   if (Reopen(fileName)) Load();
 }

@@ -33,10 +33,12 @@ class CFirmwareFile : public CFile {
   const CFileException& GetOpenError() const { return m_openError; }
 
  protected:
-  // Opens the file; a format's constructor then sets its geometry and loads
-  // with OpenAndLoad.
+  // Opens the file read-only, writing by others denied; a failure is kept
+  // for GetOpenError, never thrown.
   explicit CFirmwareFile(const std::string& fileName);
-  void OpenAndLoad(const std::string& fileName);
+  // For a format's constructor, once its geometry is set: Reopen, then Load,
+  // unless the first open failed.
+  void ReopenAndLoad(const std::string& fileName);
   // Sets m_identity from fields copied out of an identity block.
   void SetIdentity(const std::string& vendor, const std::string& product, const std::string& revision);
   // Seeks to offset and reads length bytes; TRUE only when all were read.
