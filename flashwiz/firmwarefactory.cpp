@@ -29,7 +29,7 @@ CFirmwareFile* CFirmwareFileFactory::Open(const std::string& fileName) {
     Close();
     if (!MakeCurrent(new CRicohBinFile(fileName))) return nullptr;
     if (m_pCurrent->IsValid()) return m_pCurrent;
-    // Shorter than a Ricoh image (message 87 is already logged): try NEC.
+    // Not a Ricoh image (its load logged why): try NEC.
     Close();
     MakeCurrent(new CNecBinFile(fileName));
   } else if (extension == "CVT") {

@@ -106,6 +106,18 @@ std::vector<std::string> LogLinesAfterStart(const std::string& path) {
   return lines;
 }
 
+// Writes the complaint (if any) and the usage text; the usage exit status.
+int UsageError(std::ostream& err, const std::string& complaint = std::string()) {
+  if (!complaint.empty()) err << "fwimage: " << complaint << "\n";
+  err << kUsage;
+  return kExitUsage;
+}
+
+int Failure(std::ostream& err, const std::string& complaint) {
+  err << "fwimage: " << complaint << "\n";
+  return kExitUsage;
+}
+
 int ExitStatus(const ImageReport& report) { return report.valid ? kExitValid : kExitNotValid; }
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -114,15 +126,14 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   for (const std::string& arg : args) {
     if (arg == "--json") json = TRUE;
     else if (fileName.empty() && arg.compare(0, 2, "--") != 0) fileName = arg;
-    else return err << kUsage, kExitUsage;
+    else return UsageError(err);
   }
-  if (fileName.empty()) return err << kUsage, kExitUsage;
+  if (fileName.empty()) return UsageError(err);
 
   CFile probe;
   CFileException error;
   if (!probe.Open(fileName, CFile::modeRead | CFile::shareDenyWrite, &error)) {
-    err << "fwimage: " << fileName << ": " << error.GetErrorText() << "\n";
-    return kExitUsage;
+    return Failure(err, fileName + ": " + error.GetErrorText());
   }
   probe.Close();
 
@@ -154,7 +165,7 @@ int RunMake(const std::vector<std::string>& args, std::ostream& err) {
   BOOL haveProduct = FALSE, haveRevision = FALSE;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
-    if (i + 1 == args.size()) return err << "fwimage: " << name << " needs a value\n" << kUsage, kExitUsage;
+    if (i + 1 == args.size()) return UsageError(err, name + " needs a value");
     const std::string& value = args[++i];
     uint64_t number = 0;
     BOOL numberOk = ParseNumber(value, number);
@@ -166,18 +177,18 @@ int RunMake(const std::vector<std::string>& args, std::ostream& err) {
     else if (name == "--seed" && numberOk) sample.seed = number;
     else if (name == "--size" && numberOk && number > 0) sample.size = number;
     else if (name == "--identity-at" && numberOk && number <= INT64_MAX) sample.identityAt = static_cast<int64_t>(number);
-    else return err << "fwimage: bad option " << name << " " << value << "\n" << kUsage, kExitUsage;
+    else return UsageError(err, "bad option " + name + " " + value);
   }
   if (!ParseImageFormat(formatName, sample.format) || !haveProduct || !haveRevision || output.empty())
-    return err << kUsage, kExitUsage;
+    return UsageError(err);
 
   std::vector<BYTE> image;
   std::string error;
-  if (!BuildSampleImage(sample, image, error)) return err << "fwimage: " << error << "\n", kExitUsage;
+  if (!BuildSampleImage(sample, image, error)) return Failure(err, error);
   std::ofstream file(output, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
   file.close();
-  if (!file) return err << "fwimage: cannot write " << output << "\n", kExitUsage;
+  if (!file) return Failure(err, "cannot write " + output);
   return kExitValid;
 }
 
