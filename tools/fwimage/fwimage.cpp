@@ -269,6 +269,5 @@ int FwImageMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
   std::string command = argc > 1 ? argv[1] : "";
   if (command == "info") return RunInfo(args, out, err);
   if (command == "make") return RunMake(args, err);
-  err << kUsage;
-  return kExitUsage;
+  return UsageError(err);
 }
