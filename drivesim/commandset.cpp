@@ -9,7 +9,8 @@ bool BytesAreZero(const Command& cmd, size_t first, size_t last) {
 }
 
 bool CarriesData(const Command& cmd, size_t length) {
-  return cmd.direction == Direction::Out && cmd.dataLength == length && (length == 0 || cmd.data != nullptr);
+  if (length == 0) return cmd.dataLength == 0;
+  return cmd.direction == Direction::Out && cmd.dataLength == length && cmd.data != nullptr;
 }
 
 void BeginDownload(DriveContext& drive) {

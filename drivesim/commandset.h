@@ -36,7 +36,7 @@ std::unique_ptr<CommandSet> MakeRicohCommandSet();
 
 // Checks shared by the command sets.
 bool BytesAreZero(const Command& cmd, size_t first, size_t last);
-// Data-out command: exactly `length` bytes must come from the host.
+// Exactly `length` bytes come from the host (none for a command without data).
 bool CarriesData(const Command& cmd, size_t length);
 
 // The first data of a new image reaches the drive: a staged image is gone,

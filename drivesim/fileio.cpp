@@ -24,7 +24,7 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
   return true;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& text) {
+bool ReplaceWholeFile(const std::string& path, const std::string& text) {
   const std::string temporary = path + ".new";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);

@@ -9,7 +9,7 @@ namespace drivesim {
 
 bool ReadWholeFile(const std::string& path, std::string* text);
 // Writes a sibling file and renames it over `path`.
-bool ReplaceFile(const std::string& path, const std::string& text);
+bool ReplaceWholeFile(const std::string& path, const std::string& text);
 bool AppendToFile(const std::string& path, const std::string& text);
 
 // Exclusive lock on a lock file, held across processes until destruction.

@@ -308,7 +308,7 @@ std::string FormatSimFile(const std::vector<DeviceConfig>& devices) {
 }
 
 bool WriteSimFile(const std::string& path, const std::vector<DeviceConfig>& devices) {
-  return ReplaceFile(path, FormatSimFile(devices));
+  return ReplaceWholeFile(path, FormatSimFile(devices));
 }
 
 bool ParseDeviceShorthand(const std::string& text, DeviceConfig* out, std::string* error) {

@@ -29,7 +29,7 @@ class SimStore::Transaction {
     if (!changed_) return;
     std::vector<DriveState> states;
     for (size_t i = 0; i < store_.bus_->Count(); ++i) states.push_back(store_.bus_->Device(i)->State());
-    ReplaceFile(store_.paths_.state, FormatStateFile(states, store_.fingerprint_));
+    ReplaceWholeFile(store_.paths_.state, FormatStateFile(states, store_.fingerprint_));
     std::string lines;
     for (const TraceEntry& e : store_.bus_->Trace()) lines += e.Format() + "\n";
     if (!lines.empty()) AppendToFile(store_.paths_.trace, lines);
@@ -119,7 +119,7 @@ std::vector<std::string> SimStore::TraceLines() {
 
 bool SimStore::ClearTrace() {
   FileLock lock(paths_.lock);
-  return lock.Held() && ReplaceFile(paths_.trace, "");
+  return lock.Held() && ReplaceWholeFile(paths_.trace, "");
 }
 
 }  // namespace drivesim

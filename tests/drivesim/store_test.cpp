@@ -105,7 +105,7 @@ TEST_F(SharedSimulation, DamagedStateFileGivesInitialStates) {
   SimStore store = OpenStore();
   Exec(store, 0, Step{{0x1E, 0, 0, 0, 1, 0}, Direction::None, {}});
   for (const char* damage : {"[device]\ntray_locked = 7\n", "garbage", "[device]\n[device]\n[device]\n"}) {
-    ASSERT_TRUE(ReplaceFile(store.Paths().state, damage));
+    ASSERT_TRUE(ReplaceWholeFile(store.Paths().state, damage));
     EXPECT_FALSE(store.States()[0].trayLocked) << damage;
   }
 }
@@ -129,7 +129,7 @@ TEST_F(SharedSimulation, MissingOrBadFileGivesNoDevices) {
   std::string error;
   EXPECT_FALSE(store.Open(path_, &error));
   EXPECT_EQ(store.Count(), 0u);
-  ASSERT_TRUE(ReplaceFile(path_, "[device]\nmodel = 99zz\n"));
+  ASSERT_TRUE(ReplaceWholeFile(path_, "[device]\nmodel = 99zz\n"));
   EXPECT_FALSE(store.Open(path_, &error));
   EXPECT_NE(error.find("line 2: unknown model"), std::string::npos);
   EXPECT_EQ(store.Count(), 0u);
