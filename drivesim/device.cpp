@@ -222,7 +222,9 @@ Reply SimDevice::TestUnitReady(const Command& cmd) {
   if (!PaddedFrom(cmd, kStandardCdbLength) || !BytesAreZero(cmd, 1, 4) || (control != 0 && control != kVendorControl))
     return Reply::Refuse(sense::kInvalidFieldInCdb);
   if (cmd.dataLength != 0) return Reply::Refuse(sense::kParameterLengthError);
-  if (++state_.turCount <= config_.mediumForTurs) return Reply::Good();
+  const uint32_t n = ++state_.turCount;
+  if (n <= config_.notReadyTurs) return Reply::Refuse(sense::kBecomingReady);
+  if (n - config_.notReadyTurs <= config_.mediumForTurs) return Reply::Good();
   return MediumState();
 }
 

@@ -51,7 +51,8 @@ struct DeviceConfig {
   int typeCode = 5;
   int stateValue = 6;
   Medium medium = Medium::None;
-  uint32_t mediumForTurs = 0;  // the first K TEST UNIT READYs find a medium
+  uint32_t notReadyTurs = 0;   // the first N TEST UNIT READYs answer "becoming ready"
+  uint32_t mediumForTurs = 0;  // the next K find a medium
   uint32_t busyPolls = 3;      // Ricoh: polls answered "busy" after erase and write
   FailedDownload failedDownload = FailedDownload::KeepOld;
   std::vector<Fault> faults;

@@ -158,6 +158,7 @@ class DeviceBuilder {
     if (key == "type") return Number(e, 0, 31, &v) && (config_.typeCode = static_cast<int>(v), true);
     if (key == "state") return Number(e, -2147483647L - 1, 2147483647L, &v) && (config_.stateValue = static_cast<int>(v), true);
     if (key == "medium") return MediumValue(e);
+    if (key == "not_ready_tur") return Number(e, 0, 1000000, &v) && (config_.notReadyTurs = static_cast<uint32_t>(v), true);
     if (key == "medium_tur") return Number(e, 0, 1000000, &v) && (config_.mediumForTurs = static_cast<uint32_t>(v), true);
     if (key == "busy_polls") return Number(e, 0, 1000000, &v) && (config_.busyPolls = static_cast<uint32_t>(v), true);
     if (key == "failed_download") return FailedDownloadValue(e);
@@ -250,6 +251,7 @@ void FormatDevice(const DeviceConfig& c, std::ostream& out) {
   out << "state = " << c.stateValue << "\n";
   for (size_t i = 0; i < sizeof kMedia / sizeof kMedia[0]; ++i)
     if (kMedia[i] == c.medium) out << "medium = " << kMediumNames[i] << "\n";
+  if (c.notReadyTurs) out << "not_ready_tur = " << c.notReadyTurs << "\n";
   if (c.mediumForTurs) out << "medium_tur = " << c.mediumForTurs << "\n";
   out << "busy_polls = " << c.busyPolls << "\n";
   out << "failed_download = " << (c.failedDownload == FailedDownload::Dead ? "dead" : "keep") << "\n";

@@ -120,10 +120,12 @@ TEST(MediumTest, ChangedMediumIsReportedOnceThenPresent) {
   EXPECT_EQ(Exec(d, kTestUnitReady).status, Status::Good);
 }
 
-TEST(MediumTest, MediumForTheFirstTestUnitReadysOnly) {
+TEST(MediumTest, NotReadyThenMediumForTheFirstTestUnitReadysOnly) {
   DeviceConfig config = DeviceConfig::OtherDrive('E');
+  config.notReadyTurs = 1;
   config.mediumForTurs = 2;
   SimDevice d(config);
+  EXPECT_EQ(Exec(d, kTestUnitReady).sense, sense::kBecomingReady);
   EXPECT_EQ(Exec(d, kTestUnitReady).status, Status::Good);
   EXPECT_EQ(Exec(d, kTestUnitReady).status, Status::Good);
   EXPECT_EQ(Exec(d, kTestUnitReady).sense, sense::kNoMedium);
