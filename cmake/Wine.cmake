@@ -5,7 +5,7 @@ set(VQ_WINE_ENV
   WINEPREFIX=${VQ_WINEPREFIX}
   WINEARCH=win32
   WINEDEBUG=-all
-  "WINEDLLOVERRIDES=mscoree,mshtml=\;winemenubuilder.exe=d"
+  WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=
   LC_ALL=C.UTF-8)
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env ${VQ_WINE_ENV} wine)
 

@@ -101,7 +101,7 @@ BOOL CFlashwizApp::IsUserAdministrator() {
 }
 
 void CFlashwizApp::ShowStartupError(const std::string& logText, const std::string& boxText) {
-  m_pLog->Write(logText);
+  if (!logText.empty()) m_pLog->Write(logText);
   MessageBoxA(nullptr, boxText.c_str(), LoadStringText(1).c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 

@@ -15,7 +15,7 @@ log=$prefix.log
 
 # Letters the simulated optical drives use; Wine reports a letter as a CD-ROM
 # drive only when the prefix declares it so.
-cdrom_letters=${VQ_CDROM_LETTERS:-d e f g h i j k}
+cdrom_letters=${VQ_CDROM_LETTERS:-d e f g h i j k l m n o p q r s t u v w x y}
 
 quiet() { "$@" </dev/null >>"$log" 2>&1; }
 
