@@ -1,8 +1,7 @@
 // PX.DLL over the simulated drives. The simulation file is the one named by
 // the environment variable PXSIM_FILE, else pxsim.ini beside this DLL;
 // without one the library reports no devices.
-#include "px.h"
-
+#include "pxclient.h"
 #include "store.h"
 
 #include <windows.h>
@@ -17,6 +16,7 @@ namespace {
 using namespace drivesim;
 
 HMODULE g_module = nullptr;
+const int kSenseLength = 16;
 
 // One library state per process; the flash worker and the user-interface
 // thread may call at once.
@@ -69,13 +69,13 @@ int ResultOf(Status status) {
     case Status::NoAnswer: return PX_TIMEOUT;
     case Status::HostFailure: break;
   }
-  return PX_HOST_FAILURE;
+  return PX_BUS_RESET;
 }
 
 bool ValidRequest(Library& lib, int handle, int device, int cdbLength, const unsigned char* cdb, int dataLength,
                   const unsigned char* data, int direction) {
   return lib.handles.count(handle) && Device(lib, device) && cdb && cdbLength >= 1 && cdbLength <= 16 &&
-         dataLength >= 0 && (dataLength == 0 || data) && direction >= PX_NO_DATA && direction <= PX_DATA_OUT;
+         dataLength >= 0 && (dataLength == 0 || data) && direction >= PX_DIR_NONE && direction <= PX_DIR_OUT;
 }
 
 }  // namespace
@@ -151,13 +151,13 @@ int __cdecl PxGetSense(int handle, int device, int* out, unsigned char* sense) {
   std::lock_guard<std::mutex> guard(lib.mutex);
   Sense last;
   if (!sense || !lib.handles.count(handle) || !Device(lib, device) || !Store(lib).LastSense(device, &last)) return -1;
-  std::fill(sense, sense + PX_SENSE_LENGTH, 0);
+  std::fill(sense, sense + kSenseLength, 0);
   sense[0] = 0x70;  // current error, fixed format
   sense[2] = last.key;
   sense[7] = 10;
   sense[12] = last.asc;
   sense[13] = last.ascq;
-  if (out) *out = PX_SENSE_LENGTH;
+  if (out) *out = kSenseLength;
   return 1;
 }
 
@@ -174,7 +174,7 @@ int __cdecl PxExecuteCommand(int handle, int device, int cdbLength, const unsign
   uint32_t delay = 0;
   {
     std::lock_guard<std::mutex> guard(lib.mutex);
-    if (!ValidRequest(lib, handle, device, cdbLength, cdb, dataLength, data, direction)) return PX_HOST_FAILURE;
+    if (!ValidRequest(lib, handle, device, cdbLength, cdb, dataLength, data, direction)) return PX_BUS_RESET;
     for (const Delay& d : Device(lib, device)->delays)
       if (d.opcode == cdb[0]) delay = d.milliseconds;
   }
@@ -183,7 +183,7 @@ int __cdecl PxExecuteCommand(int handle, int device, int cdbLength, const unsign
   const bool timedOut = timeoutMs >= 0 && delay > static_cast<uint32_t>(timeoutMs);
   if (delay) Sleep(timedOut ? static_cast<DWORD>(timeoutMs) : delay);
   std::lock_guard<std::mutex> guard(lib.mutex);
-  if (!ValidRequest(lib, handle, device, cdbLength, cdb, dataLength, data, direction)) return PX_HOST_FAILURE;
+  if (!ValidRequest(lib, handle, device, cdbLength, cdb, dataLength, data, direction)) return PX_BUS_RESET;
   Command cmd{cdb, static_cast<size_t>(cdbLength), static_cast<Direction>(direction), data,
               static_cast<size_t>(dataLength)};
   const Reply reply = Store(lib).Execute(static_cast<size_t>(device), cmd);

@@ -14,15 +14,15 @@
 
 namespace {
 
-int Exec(pxtest::PxLibrary& px, int device, int repeat, const std::vector<unsigned char>& cdb) {
+int Exec(PxFunctions& px, int device, int repeat, const std::vector<unsigned char>& cdb) {
   const bool dataIn = cdb[0] == 0x12 || cdb[0] == 0x03;
   std::vector<unsigned char> data(dataIn && cdb.size() > 4 ? cdb[4] : 0);
   const int handle = px.OpenHandle();
   int result = 0;
   for (int i = 0; i < repeat; ++i)
     result = px.ExecuteCommand(handle, device, static_cast<int>(cdb.size()), cdb.data(), static_cast<int>(data.size()),
-                               data.empty() ? nullptr : data.data(), dataIn ? PX_DATA_IN : PX_NO_DATA, 1800000);
-  unsigned char sense[PX_SENSE_LENGTH] = {};
+                               data.empty() ? nullptr : data.data(), dataIn ? PX_DIR_IN : PX_DIR_NONE, PX_COMMAND_TIMEOUT_MS);
+  unsigned char sense[16] = {};
   int ignored = 0;
   px.GetSense(handle, device, &ignored, sense);
   std::printf("result=%d sense=%X/%02X/%02X data=", result, sense[2] & 0x0F, sense[12], sense[13]);
@@ -36,8 +36,8 @@ int Exec(pxtest::PxLibrary& px, int device, int repeat, const std::vector<unsign
 
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);  // plain line ends for the test that reads them
-  pxtest::PxLibrary px;
-  if (!px.Load()) {
+  PxFunctions px;
+  if (!pxtest::BindAllOfPx(&px)) {
     std::printf("PX.DLL not loaded\n");
     return 2;
   }

@@ -10,19 +10,20 @@
 namespace {
 
 using namespace drivesim;
-using pxtest::PxLibrary;
 using pxtest::SimulationFile;
 
 const unsigned char kInquiry[6] = {0x12, 0, 0, 0, 0x38, 0};
 const unsigned char kTestUnitReady[6] = {0x00, 0, 0, 0, 0, 0};
 const unsigned char kLock[6] = {0x1E, 0, 0, 0, 1, 0};
 const unsigned char kUnknown[10] = {0x2A};
-const int kTimeout = 1800000;
+const int kTimeout = PX_COMMAND_TIMEOUT_MS;
 
-PxLibrary& Px() {
-  static PxLibrary px;
-  static const bool loaded = px.Load();
-  EXPECT_TRUE(loaded);
+const int kSenseLength = 16;
+
+PxFunctions& Px() {
+  static PxFunctions px;
+  static const bool bound = pxtest::BindAllOfPx(&px);
+  EXPECT_TRUE(bound);
   return px;
 }
 
@@ -47,7 +48,7 @@ std::string Client(const std::string& args) {
 class PxBus : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(px.module);
+    ASSERT_TRUE(px.ExecuteCommand);
     px.Shutdown();  // the next call binds the new simulation file
     handle = px.OpenHandle();
     ASSERT_GT(handle, 0);
@@ -58,13 +59,13 @@ class PxBus : public ::testing::Test {
   }
 
   int Exec(int device, const unsigned char* cdb, int cdbLength, std::vector<unsigned char>* data = nullptr,
-           int direction = PX_NO_DATA, int timeout = kTimeout) {
+           int direction = PX_DIR_NONE, int timeout = kTimeout) {
     return px.ExecuteCommand(handle, device, cdbLength, cdb, data ? static_cast<int>(data->size()) : 0,
                              data ? data->data() : nullptr, direction, timeout);
   }
 
   std::string SenseOf(int device) {
-    unsigned char sense[PX_SENSE_LENGTH] = {};
+    unsigned char sense[kSenseLength] = {};
     int out = 0;
     if (px.GetSense(handle, device, &out, sense) < 0) return "<none>";
     EXPECT_EQ(sense[0], 0x70);
@@ -72,15 +73,17 @@ class PxBus : public ::testing::Test {
   }
 
   SimulationFile sim{FourDevices()};
-  PxLibrary& px = Px();
+  PxFunctions& px = Px();
   int handle = 0;
 };
 
 TEST(PxLibraryTest, ExportsByOrdinalOnly) {
-  PxLibrary& px = Px();
-  ASSERT_TRUE(px.module);
-  EXPECT_EQ(GetProcAddress(px.module, "PxCheckVersion"), nullptr);
-  EXPECT_EQ(GetProcAddress(px.module, "PxExecuteCommand"), nullptr);
+  PxFunctions& px = Px();
+  ASSERT_TRUE(px.ExecuteCommand);
+  const HMODULE module = GetModuleHandleA("PX.DLL");
+  ASSERT_TRUE(module);
+  EXPECT_EQ(GetProcAddress(module, "PxCheckVersion"), nullptr);
+  EXPECT_EQ(GetProcAddress(module, "PxExecuteCommand"), nullptr);
   EXPECT_EQ(px.CheckVersion(2), 2);
   EXPECT_LT(px.CheckVersion(3), 0);
 }
@@ -103,7 +106,7 @@ TEST_F(PxBus, DevicesAreTheirIndexes) {
 
 TEST_F(PxBus, InquiryThroughTheExecuteOrdinal) {
   std::vector<unsigned char> data(56);
-  ASSERT_EQ(Exec(1, kInquiry, 6, &data, PX_DATA_IN), PX_COMPLETED);
+  ASSERT_EQ(Exec(1, kInquiry, 6, &data, PX_DIR_IN), PX_COMPLETED);
   EXPECT_EQ(std::string(data.begin() + 8, data.begin() + 36), "VQ      Zelvo Unit 62kb 1.00");
   EXPECT_EQ(std::string(data.begin() + 46, data.begin() + 56), "AB12345678");
   std::vector<TraceEntry> trace = sim.Trace();
@@ -125,15 +128,15 @@ TEST_F(PxBus, RefusedCommandsLeaveTheirSense) {
 
 TEST_F(PxBus, BadRequestsAreHostFailures) {
   std::vector<unsigned char> data(56);
-  EXPECT_EQ(px.ExecuteCommand(handle + 100, 1, 6, kInquiry, 56, data.data(), PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 9, 6, kInquiry, 56, data.data(), PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 1, 0, kInquiry, 56, data.data(), PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 1, 17, kInquiry, 56, data.data(), PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, nullptr, 56, data.data(), PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, kInquiry, 56, nullptr, PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, kInquiry, -1, data.data(), PX_DATA_IN, kTimeout), PX_HOST_FAILURE);
-  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, kInquiry, 56, data.data(), 3, kTimeout), PX_HOST_FAILURE);
-  unsigned char sense[PX_SENSE_LENGTH];
+  EXPECT_EQ(px.ExecuteCommand(handle + 100, 1, 6, kInquiry, 56, data.data(), PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 9, 6, kInquiry, 56, data.data(), PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 1, 0, kInquiry, 56, data.data(), PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 1, 17, kInquiry, 56, data.data(), PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, nullptr, 56, data.data(), PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, kInquiry, 56, nullptr, PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, kInquiry, -1, data.data(), PX_DIR_IN, kTimeout), PX_BUS_RESET);
+  EXPECT_EQ(px.ExecuteCommand(handle, 1, 6, kInquiry, 56, data.data(), 3, kTimeout), PX_BUS_RESET);
+  unsigned char sense[kSenseLength];
   int out = 0;
   EXPECT_LT(px.GetSense(handle + 100, 1, &out, sense), 0);
   EXPECT_LT(px.GetSense(handle, 9, &out, sense), 0);
@@ -143,8 +146,8 @@ TEST_F(PxBus, BadRequestsAreHostFailures) {
 TEST_F(PxBus, SlowCommandPastItsTimeOut) {
   std::vector<unsigned char> data(56);
   const DWORD start = GetTickCount();
-  EXPECT_EQ(Exec(3, kInquiry, 6, &data, PX_DATA_IN, 100), PX_TIMEOUT);
-  EXPECT_EQ(Exec(3, kInquiry, 6, &data, PX_DATA_IN, 1000), PX_COMPLETED);
+  EXPECT_EQ(Exec(3, kInquiry, 6, &data, PX_DIR_IN, 100), PX_TIMEOUT);
+  EXPECT_EQ(Exec(3, kInquiry, 6, &data, PX_DIR_IN, 1000), PX_COMPLETED);
   EXPECT_GE(GetTickCount() - start, 350u);
 }
 

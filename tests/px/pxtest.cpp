@@ -34,12 +34,6 @@ std::string NewTemporaryFolder() {
   }
 }
 
-template <typename Fn>
-bool Bind(HMODULE module, int ordinal, Fn* fn) {
-  *fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
-  return *fn != nullptr;
-}
-
 }  // namespace
 
 SimulationFile::SimulationFile(const std::vector<drivesim::DeviceConfig>& devices) {
@@ -82,14 +76,12 @@ bool SimulationFile::ClearTrace() { return OpenStore().ClearTrace(); }
 
 bool SimulationFile::PowerCycle() { return OpenStore().PowerCycle(); }
 
-bool PxLibrary::Load(const char* path) {
-  module = LoadLibraryA(path);
-  if (!module) return false;
-  return Bind(module, 10, &CheckVersion) && Bind(module, 20, &Shutdown) && Bind(module, 30, &GetDeviceCount) &&
-         Bind(module, 40, &GetDevice) && Bind(module, 50, &OpenHandle) && Bind(module, 60, &CloseHandle) &&
-         Bind(module, 80, &Reserved) && Bind(module, 90, &GetDeviceType) && Bind(module, 110, &GetDriveLetter) &&
-         Bind(module, 280, &GetSense) && Bind(module, 290, &SetFileSystemBlocking) &&
-         Bind(module, 410, &ExecuteCommand) && Bind(module, 590, &GetDeviceState);
+bool BindAllOfPx(PxFunctions* px) {
+  static const int kAll[] = {PX_CHECK_VERSION,   PX_SHUTDOWN,          PX_GET_DEVICE_COUNT, PX_GET_DEVICE,
+                             PX_OPEN_HANDLE,     PX_CLOSE_HANDLE,      PX_RESERVED,         PX_GET_DEVICE_TYPE,
+                             PX_GET_DRIVE_LETTER, PX_GET_SENSE,        PX_SET_FILE_SYSTEM_BLOCKING,
+                             PX_EXECUTE_COMMAND, PX_GET_DEVICE_STATE};
+  return BindPx(*px, kAll, sizeof kAll / sizeof kAll[0]) != FALSE;
 }
 
 int RunProcess(const std::string& commandLine, std::string* output) {

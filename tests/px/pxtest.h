@@ -5,7 +5,7 @@
 #pragma once
 
 #include "device.h"
-#include "px.h"
+#include "pxclient.h"
 #include "store.h"
 
 #include <windows.h>
@@ -44,26 +44,9 @@ class SimulationFile {
   std::string path_;
 };
 
-// PX.DLL loaded with LoadLibraryA("PX.DLL"), every ordinal bound.
-struct PxLibrary {
-  HMODULE module = nullptr;
-  PxCheckVersionFn CheckVersion = nullptr;
-  PxShutdownFn Shutdown = nullptr;
-  PxGetDeviceCountFn GetDeviceCount = nullptr;
-  PxGetDeviceFn GetDevice = nullptr;
-  PxOpenHandleFn OpenHandle = nullptr;
-  PxCloseHandleFn CloseHandle = nullptr;
-  PxReservedFn Reserved = nullptr;
-  PxGetDeviceTypeFn GetDeviceType = nullptr;
-  PxGetDriveLetterFn GetDriveLetter = nullptr;
-  PxGetSenseFn GetSense = nullptr;
-  PxSetFileSystemBlockingFn SetFileSystemBlocking = nullptr;
-  PxExecuteCommandFn ExecuteCommand = nullptr;
-  PxGetDeviceStateFn GetDeviceState = nullptr;
-
-  // False when the file or any ordinal is missing.
-  bool Load(const char* path = "PX.DLL");
-};
+// PX.DLL loaded with LoadLibraryA("PX.DLL") and every ordinal bound; false
+// when the file or any ordinal is missing.
+bool BindAllOfPx(PxFunctions* px);
 
 // Runs a command line, waits for it, and returns its exit code (-1 when it
 // could not start) with its standard output in *output.
