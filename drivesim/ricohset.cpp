@@ -54,7 +54,8 @@ class RicohCommandSet : public CommandSet {
       case kSendProgram: return SendProgram(cmd, drive);
       case kReadBufferSelect: return ReadBufferSelect(cmd);
       case kEraseAndWrite: return EraseAndWrite(cmd, drive);
-      default: return Read(cmd);
+      case kRead: return Read(cmd);
+      default: return Reply::Refuse(sense::kInvalidOpcode);
     }
   }
 
