@@ -48,7 +48,7 @@ class SimStore::Transaction {
 bool SimStore::Open(const std::string& simPath, std::string* error) {
   paths_ = SimPaths::For(simPath);
   file_ = SimFile();
-  bus_.reset(new SimBus({}));
+  bus_ = std::make_unique<SimBus>(std::vector<DeviceConfig>());
   std::string text;
   if (!ReadWholeFile(simPath, &text)) {
     *error = "cannot read the simulation file " + simPath;
@@ -61,7 +61,7 @@ bool SimStore::Open(const std::string& simPath, std::string* error) {
   }
   file_ = file;
   fingerprint_ = Fingerprint(text);
-  bus_.reset(new SimBus(file_.devices));
+  bus_ = std::make_unique<SimBus>(file_.devices);
   return true;
 }
 

@@ -49,7 +49,7 @@ class SimStore {
   SimPaths paths_;
   SimFile file_;
   uint32_t fingerprint_ = 0;
-  std::unique_ptr<SimBus> bus_;
+  std::unique_ptr<SimBus> bus_ = std::make_unique<SimBus>(std::vector<DeviceConfig>());
 };
 
 }  // namespace drivesim

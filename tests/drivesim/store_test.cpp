@@ -126,6 +126,7 @@ TEST_F(SharedSimulation, TwoProcessesAtOnceLoseNoUpdate) {
 
 TEST_F(SharedSimulation, MissingOrBadFileGivesNoDevices) {
   SimStore store;
+  EXPECT_EQ(Exec(store, 0, Step{{0x00, 0, 0, 0, 0, 0}, Direction::None, {}}).status, Status::HostFailure);
   std::string error;
   EXPECT_FALSE(store.Open(path_, &error));
   EXPECT_EQ(store.Count(), 0u);
