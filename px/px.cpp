@@ -183,6 +183,7 @@ int __cdecl PxExecuteCommand(int handle, int device, int cdbLength, const unsign
   const bool timedOut = timeoutMs >= 0 && delay > static_cast<uint32_t>(timeoutMs);
   if (delay) Sleep(timedOut ? static_cast<DWORD>(timeoutMs) : delay);
   std::lock_guard<std::mutex> guard(lib.mutex);
+  // Another thread may have closed the handle or shut the library down meanwhile.
   if (!ValidRequest(lib, handle, device, cdbLength, cdb, dataLength, data, direction)) return PX_BUS_RESET;
   Command cmd{cdb, static_cast<size_t>(cdbLength), static_cast<Direction>(direction), data,
               static_cast<size_t>(dataLength)};
