@@ -36,13 +36,13 @@ std::vector<DeviceConfig> TwentyTwoDevices() {
 class LockshimTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(px_.Load());
+    ASSERT_TRUE(pxtest::BindAllOfPx(&px_));
     px_.Shutdown();  // PX.DLL takes this test's simulation file at its next call
   }
   void TearDown() override { px_.Shutdown(); }
 
   pxtest::SimulationFile sim_{TwentyTwoDevices()};
-  pxtest::PxLibrary px_;
+  PxFunctions px_{};
 };
 
 TEST_F(LockshimTest, ExportsUnderTheirExactNames) {

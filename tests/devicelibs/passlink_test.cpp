@@ -186,8 +186,11 @@ TEST_F(PasslinkBusTest, CheckConditionCopiesAtMost14SenseBytes) {
       size_t at;
       uint8_t value;
     } fields[] = {{0, 0x70}, {2, 0x02}, {12, 0x3A}, {13, 0x00}};
-    for (const auto& field : fields)
-      if (field.at < c.copied) EXPECT_EQ(srb.SenseArea[field.at], field.value) << "byte " << field.at;
+    for (const auto& field : fields) {
+      if (field.at < c.copied) {
+        EXPECT_EQ(srb.SenseArea[field.at], field.value) << "byte " << field.at;
+      }
+    }
     for (size_t i = c.copied; i < 16; ++i)
       EXPECT_EQ(srb.SenseArea[i], 0xEE) << "sense length " << int(c.senseLength) << ", byte " << i;
   }

@@ -65,7 +65,7 @@ const std::string kRecords[] = {
 class UnitprobeTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(px_.Load());
+    ASSERT_TRUE(pxtest::BindAllOfPx(&px_));
     px_.Shutdown();  // PX.DLL takes this test's simulation file at its next call
     ASSERT_TRUE(probe_.Initialize && probe_.GetInfo && probe_.Terminate);
   }
@@ -81,7 +81,7 @@ class UnitprobeTest : public testing::Test {
   }
 
   pxtest::SimulationFile sim_{SevenDevices()};
-  pxtest::PxLibrary px_;
+  PxFunctions px_{};
   Unitprobe probe_ = Load();
 };
 
