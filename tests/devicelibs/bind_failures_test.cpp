@@ -1,5 +1,5 @@
-// The device libraries when PX.DLL is missing, lacks an ordinal or answers
-// with another version; each case runs in a fresh process in a folder of
+// The device libraries when PX.DLL is missing, lacks an ordinal, answers
+// with another version or lists more devices than an 8-bit counter holds; each case runs in a fresh process in a folder of
 // its own, since a library binds PX.DLL once per process.
 #include <gtest/gtest.h>
 
@@ -52,6 +52,8 @@ TEST(BindFailuresTest, EachLibraryFailsAsItsCallersExpect) {
        "no290",
        {"unitprobe.init", "passlink.support", "lockshim.start", "lockshim.reserve"},
        "1\n0101\n0\n0\n"},
+      {"300 devices: the index loops end", "many_devices", {"unitprobe.init", "unitprobe.info", "passlink.support"},
+       "1\n0\n0101\n"},
   };
   int n = 0;
   for (const Case& c : cases) {

@@ -19,6 +19,11 @@ std::string RunStep(const std::string& step) {
     auto init = Entry<int(__cdecl*)()>("unitprobe.dll", "CDWRITER_Initialize");
     return init ? std::to_string(init()) : "no entry";
   }
+  if (step == "unitprobe.info") {
+    auto info = Entry<int(__cdecl*)(unsigned char*, unsigned)>("unitprobe.dll", "CDWRITER_GetInfo");
+    unsigned char records[640];
+    return info ? std::to_string(info(records, sizeof records)) : "no entry";
+  }
   if (step == "passlink.support") {
     auto support = Entry<DWORD(__cdecl*)()>("VQASPI32.DLL", "GetASPI32SupportInfo");
     if (!support) return "no entry";

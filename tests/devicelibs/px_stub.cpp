@@ -1,15 +1,18 @@
-// A broken PX.DLL for the failure paths of the device libraries: it answers
-// with a version other than 2 (PX_STUB_VERSION), or lacks an ordinal (its
-// export list leaves one out). It lists no devices.
+// A PX.DLL for the failure paths of the device libraries: it answers with a
+// version other than 2 (PX_STUB_VERSION), lacks an ordinal (its export list
+// leaves one out), or lists PX_STUB_DEVICES devices of which none is usable.
 #ifndef PX_STUB_VERSION
 #define PX_STUB_VERSION 2
+#endif
+#ifndef PX_STUB_DEVICES
+#define PX_STUB_DEVICES 0
 #endif
 
 extern "C" {
 int __cdecl PxCheckVersion(int) { return PX_STUB_VERSION; }
 int __cdecl PxShutdown() { return 0; }
-int __cdecl PxGetDeviceCount() { return 0; }
-int __cdecl PxGetDevice(int) { return -1; }
+int __cdecl PxGetDeviceCount() { return PX_STUB_DEVICES; }
+int __cdecl PxGetDevice(int index) { return index >= 0 && index < PX_STUB_DEVICES ? index : -1; }
 int __cdecl PxOpenHandle() { return 1; }
 int __cdecl PxCloseHandle(int) { return 0; }
 int __cdecl PxReserved() { return 0; }
