@@ -2,6 +2,7 @@
 // that a second process shares.
 #include "downloads.h"
 #include "pxtest.h"
+#include "wintest.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ std::vector<DeviceConfig> FourDevices() {
 
 std::string Client(const std::string& args) {
   std::string output;
-  const int code = pxtest::RunProcess(pxtest::ExeFolder() + "px_client.exe " + args, &output);
+  const int code = wintest::RunWithOutput(wintest::BinDir() + "px_client.exe " + args, &output);
   EXPECT_EQ(code, 0) << output;
   return output;
 }
@@ -227,12 +228,12 @@ TEST_F(PxFiles, SimulationFileBesidePxDll) {
   GetTempPathA(sizeof base, base);
   const std::string folder = std::string(base) + "pxsim-beside-" + std::to_string(GetCurrentProcessId());
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  const std::string bin = pxtest::ExeFolder();
+  const std::string bin = wintest::BinDir();
   ASSERT_TRUE(CopyFileA((bin + "PX.DLL").c_str(), (folder + "\\PX.DLL").c_str(), FALSE));
   ASSERT_TRUE(CopyFileA((bin + "px_client.exe").c_str(), (folder + "\\px_client.exe").c_str(), FALSE));
   ASSERT_TRUE(WriteSimFile(folder + "\\pxsim.ini", {DeviceConfig::Disk('C'), DeviceConfig::OtherDrive('D')}));
   std::string output;
-  EXPECT_EQ(pxtest::RunProcess(folder + "\\px_client.exe count", &output), 0);
+  EXPECT_EQ(wintest::RunWithOutput(folder + "\\px_client.exe count", &output), 0);
   EXPECT_EQ(output, "count=2\n");
   for (const char* f : {"PX.DLL", "px_client.exe", "pxsim.ini", "pxsim.state", "pxsim.lock", "pxsim.trace"})
     DeleteFileA((folder + "\\" + f).c_str());

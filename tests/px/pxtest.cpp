@@ -2,25 +2,13 @@
 
 #include "fileio.h"
 #include "simfile.h"
+#include "wintest.h"
 
 #include <cstdio>
 
 namespace pxtest {
 
 namespace {
-
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name != "." && name != "..") DeleteFileA((folder + "\\" + name).c_str());
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
 
 std::string NewTemporaryFolder() {
   char base[MAX_PATH];
@@ -51,7 +39,7 @@ void SimulationFile::Create(const std::string& text) {
 
 SimulationFile::~SimulationFile() {
   SetEnvironmentVariableA("PXSIM_FILE", nullptr);
-  RemoveFolder(folder_);
+  wintest::RemoveTree(folder_ + "\\");
 }
 
 drivesim::SimStore SimulationFile::OpenStore() {
@@ -82,45 +70,6 @@ bool BindAllOfPx(PxFunctions* px) {
                              PX_GET_DRIVE_LETTER, PX_GET_SENSE,        PX_SET_FILE_SYSTEM_BLOCKING,
                              PX_EXECUTE_COMMAND, PX_GET_DEVICE_STATE};
   return BindPx(*px, kAll, sizeof kAll / sizeof kAll[0]) != FALSE;
-}
-
-int RunProcess(const std::string& commandLine, std::string* output) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  const BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(writeEnd);
-  if (!started) {
-    CloseHandle(readEnd);
-    return -1;
-  }
-  output->clear();
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) output->append(buffer, n);
-  CloseHandle(readEnd);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return static_cast<int>(code);
-}
-
-std::string ExeFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path);
-  return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
 }  // namespace pxtest

@@ -1,7 +1,7 @@
 // Helpers for Windows tests over PX.DLL and the simulated drives: a
 // simulation file in a folder of the test's own, pointed at by PXSIM_FILE
-// for this process and the processes it starts; PX.DLL loaded by name with
-// its ordinals bound; and child processes with their output.
+// for this process and the processes it starts; and PX.DLL loaded by name
+// with its ordinals bound.
 #pragma once
 
 #include "device.h"
@@ -47,12 +47,5 @@ class SimulationFile {
 // PX.DLL loaded with LoadLibraryA("PX.DLL") and every ordinal bound; false
 // when the file or any ordinal is missing.
 bool BindAllOfPx(PxFunctions* px);
-
-// Runs a command line, waits for it, and returns its exit code (-1 when it
-// could not start) with its standard output in *output.
-int RunProcess(const std::string& commandLine, std::string* output);
-
-// The folder of the running exe, with a trailing backslash.
-std::string ExeFolder();
 
 }  // namespace pxtest

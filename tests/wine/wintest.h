@@ -40,6 +40,10 @@ int Run(const std::string& commandLine, const std::string& dir, const std::funct
         DWORD timeoutMs = 30000);
 void Answer(const Box& box, int buttonId);
 
+// Runs a command line, waits for it, and returns its exit code (-1 when it
+// could not start) with its standard output and error in *output.
+int RunWithOutput(const std::string& commandLine, std::string* output);
+
 // Registry values under HKEY_LOCAL_MACHINE.
 void DeleteKey(HKEY root, const std::string& key);
 bool SetText(HKEY root, const std::string& key, const std::string& name, const std::string& value);
