@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pxtest.h"
+#include "wintest.h"
 
 namespace {
 
@@ -13,8 +14,7 @@ using drivesim::DeviceConfig;
 
 template <typename Function>
 Function Entry(const char* name) {
-  HMODULE module = LoadLibraryA("VQCDR4.DLL");
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  return wintest::Export<Function>("VQCDR4.DLL", name);
 }
 
 using ReserveFn = int(__stdcall*)(int, char*);

@@ -10,6 +10,7 @@
 
 #include "aspi.h"
 #include "pxtest.h"
+#include "wintest.h"
 
 namespace {
 
@@ -28,11 +29,8 @@ struct Passlink {
 };
 
 Passlink Load() {
-  HMODULE module = LoadLibraryA("VQASPI32.DLL");
-  EXPECT_TRUE(module);
-  Passlink p{};
-  p.SupportInfo = reinterpret_cast<DWORD(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "GetASPI32SupportInfo")));
-  p.Send = reinterpret_cast<DWORD(__cdecl*)(void*)>(reinterpret_cast<void*>(GetProcAddress(module, "SendASPI32Command")));
+  Passlink p{wintest::Export<DWORD(__cdecl*)()>("VQASPI32.DLL", "GetASPI32SupportInfo"),
+             wintest::Export<DWORD(__cdecl*)(void*)>("VQASPI32.DLL", "SendASPI32Command")};
   EXPECT_TRUE(p.SupportInfo && p.Send);
   return p;
 }

@@ -5,42 +5,40 @@
 #include <cstdio>
 #include <string>
 
+#include "wintest.h"
+
 namespace {
 
-template <typename Function>
-Function Entry(const char* library, const char* name) {
-  HMODULE module = LoadLibraryA(library);
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+using wintest::Export;
 
 std::string RunStep(const std::string& step) {
   char text[64];
   if (step == "unitprobe.init") {
-    auto init = Entry<int(__cdecl*)()>("unitprobe.dll", "CDWRITER_Initialize");
+    auto init = Export<int(__cdecl*)()>("unitprobe.dll", "CDWRITER_Initialize");
     return init ? std::to_string(init()) : "no entry";
   }
   if (step == "unitprobe.info") {
-    auto info = Entry<int(__cdecl*)(unsigned char*, unsigned)>("unitprobe.dll", "CDWRITER_GetInfo");
+    auto info = Export<int(__cdecl*)(unsigned char*, unsigned)>("unitprobe.dll", "CDWRITER_GetInfo");
     unsigned char records[640];
     return info ? std::to_string(info(records, sizeof records)) : "no entry";
   }
   if (step == "passlink.support") {
-    auto support = Entry<DWORD(__cdecl*)()>("VQASPI32.DLL", "GetASPI32SupportInfo");
+    auto support = Export<DWORD(__cdecl*)()>("VQASPI32.DLL", "GetASPI32SupportInfo");
     if (!support) return "no entry";
     std::snprintf(text, sizeof text, "%04lx", static_cast<unsigned long>(support()));
     return text;
   }
   if (step == "lockshim.reserve") {
-    auto reserve = Entry<int(__stdcall*)(int, char*)>("VQCDR4.DLL", "_REZ4IZAReserveDevice@8");
+    auto reserve = Export<int(__stdcall*)(int, char*)>("VQCDR4.DLL", "_REZ4IZAReserveDevice@8");
     char name[80] = "flashwiz";
     return reserve ? std::to_string(reserve(0x0100, name)) : "no entry";
   }
   if (step == "lockshim.start") {
-    auto start = Entry<int(__stdcall*)(int)>("VQCDR4.DLL", "_REZ4IZAStartFileSystemBlocking@4");
+    auto start = Export<int(__stdcall*)(int)>("VQCDR4.DLL", "_REZ4IZAStartFileSystemBlocking@4");
     return start ? std::to_string(start(0x0100)) : "no entry";
   }
   if (step == "lockshim.letter") {
-    auto lookup = Entry<int(__cdecl*)(int, BYTE*, BYTE*, BYTE*)>("VQCDR4.DLL", "SessMgrGetSCSIIdForDriveLetter");
+    auto lookup = Export<int(__cdecl*)(int, BYTE*, BYTE*, BYTE*)>("VQCDR4.DLL", "SessMgrGetSCSIIdForDriveLetter");
     if (!lookup) return "no entry";
     BYTE address[3] = {0x11, 0x11, 0x11};
     int result = lookup('E', &address[0], &address[1], &address[2]);

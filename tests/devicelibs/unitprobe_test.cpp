@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pxtest.h"
+#include "wintest.h"
 
 namespace {
 
@@ -20,12 +21,9 @@ struct Unitprobe {
 };
 
 Unitprobe Load() {
-  HMODULE module = LoadLibraryA("unitprobe.dll");
-  EXPECT_TRUE(module);
-  auto entry = [module](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); };
-  return {reinterpret_cast<int(__cdecl*)()>(entry("CDWRITER_Initialize")),
-          reinterpret_cast<int(__cdecl*)(unsigned char*, unsigned)>(entry("CDWRITER_GetInfo")),
-          reinterpret_cast<int(__cdecl*)()>(entry("CDWRITER_Terminate"))};
+  return {wintest::Export<int(__cdecl*)()>("unitprobe.dll", "CDWRITER_Initialize"),
+          wintest::Export<int(__cdecl*)(unsigned char*, unsigned)>("unitprobe.dll", "CDWRITER_GetInfo"),
+          wintest::Export<int(__cdecl*)()>("unitprobe.dll", "CDWRITER_Terminate")};
 }
 
 std::string Record(const char* product, const char* serial, char letter, const char* revision) {

@@ -2,6 +2,7 @@
 // computer with a hard disk first, then a mix of drives.
 #include "aspi.h"
 #include "pxtest.h"
+#include "wintest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,7 @@ namespace {
 
 using namespace drivesim;
 
-template <typename Fn>
-Fn Export(const char* library, const char* name) {
-  HMODULE module = LoadLibraryA(library);
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+using wintest::Export;
 
 // 0 disk C:, 1 Tarn E:, 2 another vendor's drive F:, 3 Fenn without a
 // letter, 4 Quill G:.

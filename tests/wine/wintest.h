@@ -44,6 +44,14 @@ void Answer(const Box& box, int buttonId);
 // could not start) with its standard output and error in *output.
 int RunWithOutput(const std::string& commandLine, std::string* output);
 
+// A library's export, the library loaded by its file name; null when either
+// is missing.
+template <typename Function>
+Function Export(const char* library, const char* name) {
+  HMODULE module = LoadLibraryA(library);
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 // Registry values under HKEY_LOCAL_MACHINE.
 void DeleteKey(HKEY root, const std::string& key);
 bool SetText(HKEY root, const std::string& key, const std::string& name, const std::string& value);
